@@ -33,7 +33,8 @@ class RegistryKey {
 // The registry operations the program needs. Paths are below
 // HKEY_LOCAL_MACHINE, components separated by backslashes; a leading
 // backslash is allowed ("\SOFTWARE\LNTR"). Names compare without regard to
-// ASCII case. Every open returns nullptr when it cannot be done.
+// ASCII case. Every open returns nullptr when it cannot be done; a path
+// without components names the root, which is never opened.
 class Registry {
  public:
   virtual ~Registry() = default;

@@ -18,6 +18,8 @@ class WindowHost : public MainWindowHandle {
   virtual void hideDiagramWindow() = 0;
   // A plain modal message with one OK button; returns when it is confirmed.
   virtual void showMessage(std::string_view text) = 0;
+  // The error box for an Error that a handler caught so as to carry on.
+  virtual void showError(std::string_view message) = 0;
   // Closes the main window, which ends the program.
   virtual void closeMainWindow() = 0;
 };

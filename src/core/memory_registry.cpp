@@ -21,6 +21,14 @@ class MemoryRegistry::Handle : public RegistryKey {
     return std::nullopt;
   }
 
+  std::vector<RegistryValue> listValues() const override {
+    std::vector<RegistryValue> out;
+    for (const Value& v : key_.values) {
+      out.push_back(RegistryValue{v.name, v.isString ? std::optional<std::string>(v.data) : std::nullopt});
+    }
+    return out;
+  }
+
   void writeString(std::string_view name, std::string_view data) override {
     const bool refused = std::any_of(owner_.refused_.begin(), owner_.refused_.end(),
                                      [&](const std::string& r) { return sameName(r, name); });

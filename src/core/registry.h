@@ -12,6 +12,13 @@ namespace lintari {
 // Access mask of the program's two settings writers: every key right.
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F;
 
+// One value of a key as listed: its name (empty for the default value) and its
+// text, nullopt for a value of a non-string type.
+struct RegistryValue {
+  std::string name;
+  std::optional<std::string> text;
+};
+
 // An open key of the HKEY_LOCAL_MACHINE hive. A handle is opened and released
 // inside the one handler that needs it; nothing is cached between calls.
 class RegistryKey {
@@ -23,6 +30,9 @@ class RegistryKey {
   // nullopt when the value is absent. A value of a non-string type throws
   // Error "Invalid data type for '<name>'".
   [[nodiscard]] virtual std::optional<std::string> readString(std::string_view name) const = 0;
+  // Every value of the key in stored order; values of other types are listed
+  // without text instead of failing, so a caller can look values up by data.
+  [[nodiscard]] virtual std::vector<RegistryValue> listValues() const = 0;
   // Replaces any earlier value. A refused write throws Error
   // "Failed to set data for '<name>'".
   virtual void writeString(std::string_view name, std::string_view data) = 0;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,7 +54,11 @@ class ModemLink {
   void VaCommTxEmpty();
 
   // Event delivery, driven by the event loop: the port's descriptor became
-  // readable, or the deadline of nextDeadline() was reached.
+  // readable, or the deadline of nextDeadline() was reached. A request that
+  // sent something gets one transmit-empty notice (VaCommTxEmpty) once its
+  // answer is complete. onReadable throws the port's Error once when the
+  // device went away. nextDeadline() is nullopt when no notice is due, so no
+  // timer needs to run while idle.
   void onReadable();
   void onDeadline();
   [[nodiscard]] std::optional<Instant> nextDeadline() const;

@@ -21,6 +21,7 @@ class FakeWindows : public WindowHost {
   void showDiagramWindow() override { diagramVisible = true; calls.push_back("showDiagram"); }
   void hideDiagramWindow() override { diagramVisible = false; calls.push_back("hideDiagram"); }
   void showMessage(std::string_view text) override { messages.emplace_back(text); calls.push_back("message"); }
+  void showError(std::string_view message) override { errors.emplace_back(message); calls.push_back("error"); }
   void closeMainWindow() override { closed = true; calls.push_back("closeMain"); }
 
   bool mainVisible = false;
@@ -29,6 +30,7 @@ class FakeWindows : public WindowHost {
   bool diagramVisible = false;
   bool closed = false;
   std::vector<std::string> messages;
+  std::vector<std::string> errors;
   std::vector<std::string> calls;
 };
 

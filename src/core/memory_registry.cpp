@@ -65,9 +65,7 @@ class MemoryRegistry::Handle : public RegistryKey {
 MemoryRegistry::MemoryRegistry() : root_(std::make_unique<Key>()) {}
 
 MemoryRegistry::Key* MemoryRegistry::find(std::string_view path) const {
-  // The hive's root is no key the program may open: an empty path (no
-  // `path` setting) names nothing.
-  if (splitKeyPath(path).empty()) return nullptr;
+  if (!namesKey(path)) return nullptr;
   Key* key = root_.get();
   for (const std::string& part : splitKeyPath(path)) {
     auto it = std::find_if(key->children.begin(), key->children.end(),
@@ -106,7 +104,7 @@ std::unique_ptr<RegistryKey> MemoryRegistry::openReadWrite(std::string_view path
 }
 
 std::unique_ptr<RegistryKey> MemoryRegistry::openOrCreate(std::string_view path, std::uint32_t /*access*/) {
-  if (readOnly_ || splitKeyPath(path).empty()) return nullptr;
+  if (readOnly_ || !namesKey(path)) return nullptr;
   return std::make_unique<Handle>(*this, *create(path), true);
 }
 

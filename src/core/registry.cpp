@@ -15,6 +15,8 @@ std::vector<std::string> splitKeyPath(std::string_view path) {
   return parts;
 }
 
+bool namesKey(std::string_view path) { return !splitKeyPath(path).empty(); }
+
 bool sameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

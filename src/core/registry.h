@@ -59,6 +59,9 @@ class Registry {
 
 // Splits a key path into its components, dropping empty ones.
 std::vector<std::string> splitKeyPath(std::string_view path);
+// Whether a path names a key below the root: an empty `path` setting must
+// never open the hive's root for a value to be written there.
+bool namesKey(std::string_view path);
 // ASCII case-insensitive equality, the registry's rule for key and value names.
 bool sameName(std::string_view a, std::string_view b);
 

@@ -147,19 +147,21 @@ HiveFileRegistry::HiveFileRegistry(std::string path) : path_(std::move(path)) {}
 HiveFileRegistry::~HiveFileRegistry() = default;
 
 std::unique_ptr<RegistryKey> HiveFileRegistry::openReadOnly(std::string_view path) {
+  if (!namesKey(path)) return nullptr;
   const std::optional<Hive> hive = load();
   if (!hive || !hive->keyExists(path)) return nullptr;
   return std::make_unique<Handle>(*this, path, false);
 }
 
 std::unique_ptr<RegistryKey> HiveFileRegistry::openReadWrite(std::string_view path) {
+  if (!namesKey(path)) return nullptr;
   const std::optional<Hive> hive = load();
   if (!hive || !hive->keyExists(path) || !mayWrite()) return nullptr;
   return std::make_unique<Handle>(*this, path, true);
 }
 
 std::unique_ptr<RegistryKey> HiveFileRegistry::openOrCreate(std::string_view path, std::uint32_t /*access*/) {
-  if (!Hive::validKeyPath(path)) return nullptr;
+  if (!namesKey(path) || !Hive::validKeyPath(path)) return nullptr;
   const std::optional<Hive> hive = load();
   if (!hive || !mayWrite()) return nullptr;
   if (!hive->keyExists(path) && !commit([&](Hive& h) { return h.createKey(path); })) return nullptr;

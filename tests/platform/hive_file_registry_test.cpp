@@ -121,6 +121,18 @@ TEST_F(HiveFile, ReadsAModemClassExportedOnWindows) {
   EXPECT_EQ(registry.openReadOnly(std::string(kClassKey) + "\\0002"), nullptr);
 }
 
+TEST_F(HiveFile, AnEmptyPathOpensNothing) {
+  fs::copy_file(fs::path(LINTARI_TEST_DATA) / "nt_modem_class_export.reg", hivePath);
+  const std::string before = readFile(hivePath);
+  HiveFileRegistry registry(hivePath.string());
+  for (std::string_view path : {"", "\\", "\\\\"}) {
+    EXPECT_EQ(registry.openReadOnly(path), nullptr) << path;
+    EXPECT_EQ(registry.openReadWrite(path), nullptr) << path;
+    EXPECT_EQ(registry.openOrCreate(path, kKeyAllAccess), nullptr) << path;
+  }
+  EXPECT_EQ(readFile(hivePath), before);
+}
+
 TEST_F(HiveFile, WritingIntoAWindowsExportKeepsEverythingElse) {
   fs::copy_file(fs::path(LINTARI_TEST_DATA) / "nt_modem_class_export.reg", hivePath);
   HiveFileRegistry registry(hivePath.string());

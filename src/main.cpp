@@ -1,6 +1,3 @@
-#include <QApplication>
+#include "ui/application.h"
 
-int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  return 0;
-}
+int main(int argc, char* argv[]) { return lintari::ui::runLintari(argc, argv); }

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSystemTrayIcon>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
 #include <stdexcept>
 
 #include "app/design.h"
@@ -11,6 +14,7 @@
 #include "platform/linux_serial_port.h"
 #include "platform/monotonic_clock.h"
 #include "platform/xdg_shell.h"
+#include "ui/diagram_window.h"
 #include "ui/error_box.h"
 #include "ui/handler_binding.h"
 #include "ui/main_frame.h"
@@ -24,6 +28,37 @@
 static void initLintariResources() { Q_INIT_RESOURCE(lintari); }
 
 namespace lintari::ui {
+namespace {
+
+// LINTARI_REPORT_SHOWN=1 prints one line "shown <ns>" on standard error when
+// the main window is first exposed, <ns> being CLOCK_MONOTONIC (which
+// steady_clock reads on Linux), so that a benchmark can time start-up against
+// its own launch time on the same clock.
+class FirstExposeReport : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      std::fprintf(stderr, "shown %lld\n",
+                   static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
+      std::fflush(stderr);
+      watched->removeEventFilter(this);
+      deleteLater();
+    }
+    return false;
+  }
+};
+
+void reportFirstExpose(QWidget* window) {
+  if (qEnvironmentVariable("LINTARI_REPORT_SHOWN") != QLatin1String("1")) return;
+  QWindow* handle = window->windowHandle();
+  if (handle != nullptr) handle->installEventFilter(new FirstExposeReport(handle));
+}
+
+}  // namespace
 
 LintariApp::LintariApp(Platform platform, AppOptions options) {
   initLintariResources();
@@ -56,10 +91,16 @@ LintariApp::LintariApp(Platform platform, AppOptions options) {
       ProgramWindows{*mainForm_, *setupForm_, *diagramForm_, *host_},
       ProgramPlatform{platform.registry, platform.port, platform.clock, platform.shell});
 
+  // Owned by its window.
+  auto* diagramView = new DiagramWindow(diagram_.get(), program_->diagram());
+
   pump_->watch(program_->link());
   bindHandlers(program_->handlers(),
                {{"TForm1", main_.get()}, {"TForm2", setup_.get()}, {"TForm4", diagram_.get()}},
-               [this] { pump_->sync(); });
+               [this, diagramView] {
+                 pump_->sync();
+                 diagramView->refresh();
+               });
   auto* frame = new MainFrame(main_.get(), options.trayAvailable);
   connect(frame, &MainFrame::mainWindowClosed, this, &LintariApp::end);
 }
@@ -98,6 +139,7 @@ int runLintari(int argc, char** argv) {
   guarded([&hive] { hive.check(); });
   QObject::connect(&lintari, &LintariApp::ended, &application, [] { QCoreApplication::exit(0); });
   lintari.start();
+  reportFirstExpose(lintari.mainWindow());
   return QApplication::exec();
 }
 

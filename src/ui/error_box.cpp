@@ -1,6 +1,7 @@
 #include "ui/error_box.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 #include "core/error.h"
@@ -8,15 +9,35 @@
 namespace lintari::ui {
 namespace {
 
+// LINTARI_MESSAGE_LOG names a file that gets one line per box, written
+// before the box is shown, so that a script driving the real program can read
+// what the user is shown while the box is still open:
+//   <title> TAB <critical|information> TAB <text, line breaks as \n>
+// The box is shown all the same.
+void logBox(const QString& title, const char* icon, const QString& text) {
+  const QString path = qEnvironmentVariable("LINTARI_MESSAGE_LOG");
+  if (path.isEmpty()) return;
+  QFile log(path);
+  if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+  QString shown = text;
+  shown.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+  log.write((title + QLatin1Char('\t') + QLatin1String(icon) + QLatin1Char('\t') + shown + QLatin1Char('\n'))
+                .toUtf8());
+}
+
+void showBox(QMessageBox::Icon icon, const char* iconName, const QString& title, const QString& text) {
+  logBox(title, iconName, text);
+  QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+  box.exec();
+}
+
 class QtMessageBoxes : public MessageBoxes {
  public:
   void critical(const QString& title, const QString& text) override {
-    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    showBox(QMessageBox::Critical, "critical", title, text);
   }
   void information(const QString& title, const QString& text) override {
-    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    showBox(QMessageBox::Information, "information", title, text);
   }
 };
 

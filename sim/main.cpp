@@ -41,6 +41,7 @@ struct Options {
   std::string link;
   std::string firmware{kDefaultFirmware};
   std::string log;
+  std::string logSent;
   int answerDelayMs = 0;
   bool exitWithParent = false;
   Faults faults;
@@ -50,6 +51,7 @@ enum OptionId {
   kLink = 1000,
   kFirmware,
   kLog,
+  kLogSent,
   kNoEcho,
   kAnswerDelay,
   kSilent,
@@ -57,6 +59,7 @@ enum OptionId {
   kErrorRegister,
   kStream,
   kNulBytes,
+  kBanner,
   kExitWithParent,
   kHelp
 };
@@ -72,6 +75,7 @@ constexpr OptionRow kOptions[] = {
     {"link", "PATH", kLink, "make PATH a symbolic link to the device (an existing link is replaced)"},
     {"firmware", "CODE", kFirmware, "firmware build that ATI3 reports (default 84a)"},
     {"log", "PATH", kLog, "append every received byte as \"<microseconds> <hex>\", CLOCK_MONOTONIC"},
+    {"log-sent", "PATH", kLogSent, "append every byte sent, as --log does, timed when the device took it"},
     {"no-echo", nullptr, kNoEcho, "fault: never echo commands, whatever ATE1 says"},
     {"answer-delay", "MS", kAnswerDelay,
      "fault: hold each answer back MS milliseconds (the echo is not held)"},
@@ -82,6 +86,7 @@ constexpr OptionRow kOptions[] = {
     {"stream", nullptr, kStream,
      "fault: after the first command line send noise for ever, a burst every 5 ms"},
     {"nul-bytes", nullptr, kNulBytes, "fault: put a NUL byte after every second byte of each answer"},
+    {"banner", "TEXT", kBanner, "fault: ATI3 answers TEXT instead of the build's identification text"},
     {"exit-with-parent", nullptr, kExitWithParent, "end when the process that started the simulator ends"},
     {"help", nullptr, kHelp, "show this help"},
 };
@@ -165,6 +170,9 @@ Options parseOptions(int argc, char** argv) {
       case kLog:
         options.log = optarg;
         break;
+      case kLogSent:
+        options.logSent = optarg;
+        break;
       case kNoEcho:
         options.faults.noEcho = true;
         break;
@@ -185,6 +193,9 @@ Options parseOptions(int argc, char** argv) {
         break;
       case kNulBytes:
         options.faults.nulBytes = true;
+        break;
+      case kBanner:
+        options.faults.banner = optarg;
         break;
       case kExitWithParent:
         options.exitWithParent = true;
@@ -294,7 +305,15 @@ int openSignals(bool exitWithParent) {
   return fd;
 }
 
-void logReceived(int fd, std::string_view bytes, Clock::time_point at) {
+// -1 for no log.
+int openLog(const std::string& path) {
+  if (path.empty()) return -1;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) failErrno("cannot open log '" + path + "'");
+  return fd;
+}
+
+void logBytes(int fd, std::string_view bytes, Clock::time_point at) {
   const long long micros =
       std::chrono::duration_cast<std::chrono::microseconds>(at.time_since_epoch()).count();
   std::string lines;
@@ -338,11 +357,8 @@ int main(int argc, char** argv) {
   if (!firmware) fail("unknown firmware code '" + options.firmware + "'; known codes: " + firmwareCodes(), 2);
 
   const int signals = openSignals(options.exitWithParent);
-  int log = -1;
-  if (!options.log.empty()) {
-    log = ::open(options.log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (log < 0) failErrno("cannot open log '" + options.log + "'");
-  }
+  const int log = openLog(options.log);
+  const int logSent = openLog(options.logSent);
   const Terminal terminal = openTerminal();
   if (!options.link.empty()) makeLink(options.link, terminal.device);
   std::printf("%s\n", terminal.device.c_str());
@@ -363,7 +379,11 @@ int main(int argc, char** argv) {
     }
     if (!unsent.empty()) {
       const ssize_t n = ::write(terminal.master, unsent.data(), unsent.size());
-      if (n > 0) unsent.erase(0, static_cast<std::size_t>(n));
+      if (n > 0) {
+        const auto taken = static_cast<std::size_t>(n);
+        if (logSent >= 0) logBytes(logSent, std::string_view(unsent).substr(0, taken), Clock::now());
+        unsent.erase(0, taken);
+      }
       if (n < 0 && errno != EAGAIN && errno != EINTR) {
         std::perror("lintari-modemsim: write");
         status = 1;
@@ -395,7 +415,7 @@ int main(int argc, char** argv) {
       if (n > 0) {
         const std::string_view received(buffer, static_cast<std::size_t>(n));
         now = Clock::now();
-        if (log >= 0) logReceived(log, received, now);
+        if (log >= 0) logBytes(log, received, now);
         schedule.add(model.receive(received), now);
       }
     } else if (fds[0].revents & (POLLERR | POLLHUP)) {
@@ -411,5 +431,6 @@ int main(int argc, char** argv) {
   ::close(terminal.slave);
   ::close(terminal.master);
   if (log >= 0) ::close(log);
+  if (logSent >= 0) ::close(logSent);
   return status;
 }

@@ -266,6 +266,10 @@ ModemModel::Step ModemModel::identifyCommand(Line& line, std::string& answer) {
     answer += info("56000");
     return Step::kNext;
   }
+  if (which == 3 && faults_.banner) {
+    answer += info(*faults_.banner);
+    return Step::kNext;
+  }
   if (which == 3) {
     std::string banner(firmware_.pattern);
     banner += "\r\nBrevant ";

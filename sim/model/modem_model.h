@@ -75,6 +75,9 @@ struct Faults {
   bool nulBytes = false;         // answers carry a NUL byte after every second byte
   bool stream = false;           // after the first command line the modem never falls silent
   std::set<int> errorRegisters;  // reading or setting one of these answers ERROR
+  // ATI3 answers this text instead of the build's banner: a build no table
+  // knows, or a banner naming several builds.
+  std::optional<std::string> banner;
 };
 
 enum class OutputKind { kEcho, kAnswer };

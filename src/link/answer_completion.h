@@ -22,9 +22,10 @@ bool IsFinalResultLine(std::string_view line);
 // latest kUpperBound after the last byte sent.
 class AnswerCompletion {
  public:
-  // A modem answers a query within a few milliseconds; a tenth of a second of
-  // silence after the request means no more is coming.
-  static constexpr std::chrono::milliseconds kQuietPeriod{100};
+  // A modem answers a query within a few milliseconds, and a complete answer
+  // is taken at once by its final result code. The quiet period only decides
+  // for answers without one; half a second still reads a slow modem whole.
+  static constexpr std::chrono::milliseconds kQuietPeriod{500};
   // A line that never falls quiet (noise, a modem streaming text) still ends
   // the request.
   static constexpr std::chrono::milliseconds kUpperBound{2000};

@@ -130,7 +130,15 @@ void ModemLink::SendText(std::string_view text) {
   // The pause counts from the moment the byte has left, so a byte that CTS
   // held back is still followed by the full pause on the line.
   for (char byte : text) {
-    impl_->port.writeByte(static_cast<std::uint8_t>(byte));
+    try {
+      impl_->port.writeByte(static_cast<std::uint8_t>(byte));
+    } catch (const Error&) {
+      // A device that went away has closed the port: no answer can come, so
+      // no notice is awaited. A byte that timed out leaves the port open, and
+      // the answers to what did go out are still collected and dispatched.
+      if (!impl_->port.isOpen()) impl_->completion.disarm();
+      throw;
+    }
     const Instant left = impl_->clock.now();
     impl_->completion.sent(byte, left);
     impl_->clock.sleepUntil(left + kCharDelay + kPauseMargin);

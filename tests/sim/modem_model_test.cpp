@@ -241,7 +241,12 @@ INSTANTIATE_TEST_SUITE_P(
                               "ATS91?\rATS91=5\rATS11?\r",
                               "ATS91?\r\r\nERROR\r\nATS91=5\r\r\nERROR\r\nATS11?\r\r\n095\r\n\r\nOK\r\n"},
                     FaultCase{"ErrorRegisterMidLine", with([](Faults& f) { f.errorRegisters = {218}; }),
-                              "ATS216?S218?\r", "ATS216?S218?\r\r\n000\r\n\r\nERROR\r\n"}),
+                              "ATS216?S218?\r", "ATS216?S218?\r\r\n000\r\n\r\nERROR\r\n"},
+                    FaultCase{"BannerReplacesOnlyTheIdentification",
+                              with([](Faults& f) { f.banner = "zpl4_r1.914.kq1"; }), "ATI3\rATI0\r",
+                              "ATI3\r\r\nzpl4_r1.914.kq1\r\n\r\nOK\r\nATI0\r\r\n56000\r\n\r\nOK\r\n"},
+                    FaultCase{"EmptyBanner", with([](Faults& f) { f.banner = ""; }), "ATI3\r",
+                              "ATI3\r\r\n\r\n\r\nOK\r\n"}),
     testing_support::RowName());
 
 TEST(ModemStream, StartsAfterTheFirstLineAndCarriesNoValue) {

@@ -162,6 +162,34 @@ long long monotonicMicros() {
   return now.tv_sec * 1'000'000LL + now.tv_nsec / 1000;
 }
 
+// The bytes of a log of "<microseconds> <hex>" lines, checking that every
+// entry has that shape and that the times run forward from `notBefore` and
+// lie in the past.
+std::string loggedBytes(const fs::path& log, long long notBefore) {
+  std::ifstream in(log);
+  const std::regex shape(R"((\d+) ([0-9a-f]{2}))");
+  std::string logged;
+  long long previous = notBefore;
+  for (std::string entry; std::getline(in, entry);) {
+    std::smatch m;
+    EXPECT_TRUE(std::regex_match(entry, m, shape)) << entry;
+    if (m.empty()) break;
+    const long long at = std::stoll(m[1]);
+    EXPECT_GE(at, previous);
+    EXPECT_LE(at, monotonicMicros());
+    previous = at;
+    logged += static_cast<char>(std::stoi(m[2], nullptr, 16));
+  }
+  return logged;
+}
+
+long long lastLoggedAt(const fs::path& log) {
+  std::ifstream in(log);
+  long long at = -1;
+  for (std::string entry; std::getline(in, entry);) at = std::stoll(entry);
+  return at;
+}
+
 TEST(ModemsimProgram, AnswersOnItsLinkAndLogsWhatItReceived) {
   TempDir dir;
   const fs::path link = dir / "modem";
@@ -180,20 +208,39 @@ TEST(ModemsimProgram, AnswersOnItsLinkAndLogsWhatItReceived) {
     EXPECT_EQ(line.receiveThrough("095\r\n\r\nOK\r\n"), "ATE1\r\r\nOK\r\nATS11?\r\r\n095\r\n\r\nOK\r\n");
   }
 
-  std::ifstream in(log);
-  const std::regex shape(R"((\d+) ([0-9a-f]{2}))");
-  std::string logged;
-  long long previous = before;
-  for (std::string entry; std::getline(in, entry);) {
-    std::smatch m;
-    ASSERT_TRUE(std::regex_match(entry, m, shape)) << entry;
-    const long long at = std::stoll(m[1]);
-    EXPECT_GE(at, previous);
-    EXPECT_LE(at, monotonicMicros());
-    previous = at;
-    logged += static_cast<char>(std::stoi(m[2], nullptr, 16));
+  EXPECT_EQ(loggedBytes(log, before), sent);
+}
+
+// What the simulator sends is logged as what it receives, so a benchmark can
+// tell when the final result of an answer left.
+TEST(ModemsimProgram, LogsWhatItSends) {
+  TempDir dir;
+  const fs::path link = dir / "modem";
+  const fs::path received = dir / "received.log";
+  const fs::path sent = dir / "sent.log";
+  Simulator sim({"--link", link.string(), "--log", received.string(), "--log-sent", sent.string()});
+  ASSERT_FALSE(sim.device().empty());
+
+  const long long before = monotonicMicros();
+  std::string answer;
+  {
+    Line line(link);
+    ASSERT_TRUE(line.isOpen());
+    line.send("ATE1\rATS11?\r");
+    answer = line.receiveThrough("095\r\n\r\nOK\r\n");
   }
-  EXPECT_EQ(logged, sent);
+  EXPECT_EQ(answer, "ATE1\r\r\nOK\r\nATS11?\r\r\n095\r\n\r\nOK\r\n");
+  // The entry is written just after the device took the bytes, so it may
+  // trail the client's read by a moment.
+  const auto deadline = Clock::now() + kPatience;
+  std::string logged = loggedBytes(sent, before);
+  while (Clock::now() < deadline && logged.size() < answer.size()) {
+    ::poll(nullptr, 0, 5);
+    logged = loggedBytes(sent, before);
+  }
+  EXPECT_EQ(logged, answer);
+  // An answer leaves after the line that asked for it has come in.
+  EXPECT_GE(lastLoggedAt(sent), lastLoggedAt(received));
 }
 
 // The program closes its port and opens it again between sessions; the

@@ -11,13 +11,36 @@
 
 namespace lintari::testing_support {
 
+namespace {
+
+// The in-memory hive is seeded through its helper, which counts no writes.
+void seed(Registry& hive, MemoryRegistry& own, std::string_view key, std::string_view name,
+          std::string_view data) {
+  if (&hive == &own) {
+    own.setString(key, name, data);
+    return;
+  }
+  const auto opened = hive.openOrCreate(key, kKeyAllAccess);
+  if (!opened) throw std::runtime_error("cannot create " + std::string(key));
+  opened->writeString(name, data);
+}
+
+}  // namespace
+
 ModemAppFixture::ModemAppFixture(std::vector<std::string> simulatorOptions)
+    : ModemAppFixture(std::move(simulatorOptions), nullptr) {}
+
+ModemAppFixture::ModemAppFixture(std::vector<std::string> simulatorOptions, Registry& hive)
+    : ModemAppFixture(std::move(simulatorOptions), &hive) {}
+
+ModemAppFixture::ModemAppFixture(std::vector<std::string> simulatorOptions, Registry* hive)
     : simulator(LINTARI_MODEMSIM, dir.path(), std::move(simulatorOptions)),
-      port([this](int number) { return devicePathForPort(registry, number); }) {
-  registry.setString("\\HARDWARE\\DEVICEMAP\\SERIALCOMM", simulator.link().string(), "COM1");
-  registry.setString(kDriverKey, "Model", "Brevant TRVK2 (simulated)");
-  registry.setString(SettingsStore::kKeyPath, SettingsStore::kPath, kDriverKey);
-  registry.setString(SettingsStore::kKeyPath, SettingsStore::kPort, "1");
+      port([this](int number) { return devicePathForPort(*hive_, number); }),
+      hive_(hive != nullptr ? hive : &registry) {
+  seed(*hive_, registry, kSerialCommKeyPath, simulator.link().string(), "COM1");
+  seed(*hive_, registry, kDriverKey, "Model", "Brevant TRVK2 (simulated)");
+  seed(*hive_, registry, SettingsStore::kKeyPath, SettingsStore::kPath, kDriverKey);
+  seed(*hive_, registry, SettingsStore::kKeyPath, SettingsStore::kPort, "1");
 }
 
 ModemAppFixture::~ModemAppFixture() {
@@ -27,7 +50,7 @@ ModemAppFixture::~ModemAppFixture() {
 
 ui::LintariApp& ModemAppFixture::start() {
   if (!simulator.start()) throw std::runtime_error(simulator.failure());
-  app_ = std::make_unique<ui::LintariApp>(ui::Platform{registry, port, clock, shell},
+  app_ = std::make_unique<ui::LintariApp>(ui::Platform{*hive_, port, clock, shell},
                                           ui::AppOptions{[] { return false; }});
   app_->start();
   return *app_;

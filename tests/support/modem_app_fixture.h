@@ -33,6 +33,10 @@ class ModemAppFixture {
   // `simulatorOptions` such as {"--firmware", "kq1"} or {"--no-echo"}. The
   // settings hold `path` (the driver key above, which exists) and `port` "1".
   explicit ModemAppFixture(std::vector<std::string> simulatorOptions = {});
+  // The same over another hive, such as a HiveFileRegistry on a file: the
+  // settings, the driver key and the serial map go there, and `registry`
+  // stays unused. `hive` must outlive the fixture.
+  ModemAppFixture(std::vector<std::string> simulatorOptions, Registry& hive);
   ~ModemAppFixture();
   ModemAppFixture(const ModemAppFixture&) = delete;
   ModemAppFixture& operator=(const ModemAppFixture&) = delete;
@@ -59,6 +63,8 @@ class ModemAppFixture {
   bool settle(int seconds = 10) const;
   // What the simulator received so far, as text.
   [[nodiscard]] std::string received() const;
+  // The hive the program runs on: `registry`, or the one given.
+  [[nodiscard]] Registry& hive() const { return *hive_; }
 
   TempDir dir;
   ModemSimulator simulator;
@@ -69,6 +75,9 @@ class ModemAppFixture {
   RecordingMessageBoxes boxes;
 
  private:
+  ModemAppFixture(std::vector<std::string> simulatorOptions, Registry* hive);
+
+  Registry* hive_;
   std::unique_ptr<ui::LintariApp> app_;
 };
 

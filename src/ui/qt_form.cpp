@@ -100,9 +100,13 @@ void QtForm::setText(std::string_view control, std::string_view text) {
     case design::Kind::GroupBox:
       as<QGroupBox>(control)->setTitle(value);
       return;
-    case design::Kind::Label:
-      as<QLabel>(control)->setText(value);
+    case design::Kind::Label: {
+      auto* label = as<QLabel>(control);
+      label->setText(value);
+      // A relabelled bit list ("S218" becomes "S17") is announced by the new text.
+      if (QWidget* named = label->buddy()) named->setAccessibleName(value);
       return;
+    }
     case design::Kind::Edit: {
       auto* edit = as<QLineEdit>(control);
       const QSignalBlocker blocker(edit);

@@ -26,7 +26,10 @@ struct Escape {
 };
 constexpr std::array<Escape, 4> kEscapes = {{{'\\', '\\'}, {'"', '"'}, {'\n', 'n'}, {'\r', 'r'}}};
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+// A stray CR counts as a blank: a CRLF file converted to CRLF once more ends
+// its lines in CR CR LF, and a comment must not keep a CR that its rewrite
+// would lose.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);

@@ -17,6 +17,7 @@
 #include "app/settings_store.h"
 #include "platform/hive_file_registry.h"
 #include "support/modem_app_fixture.h"
+#include "support/profile_expectations.h"
 
 using lintari::HiveFileRegistry;
 using lintari::Registry;
@@ -27,41 +28,12 @@ using lintari::testing_support::RecordingMessageBoxes;
 using lintari::testing_support::TempDir;
 using Kind = RecordingMessageBoxes::Kind;
 
+using namespace lintari::testing_support::expected;
+
 namespace {
 
-const QString kUnsupported = QStringLiteral("данная версия микропрограммы не поддерживается");
 const QString kMaker = QStringLiteral("производства компании Brevant");
 const QString kAbsent = QStringLiteral("(absent)");
-
-// The controls whose enabled state depends on the firmware build.
-const QStringList kWatched{"GroupBox1", "GroupBox3",    "SpeedButton2", "SpeedButton7", "Button1",
-                           "TabSheet2", "LMDGroupBox2", "GroupBox4",    "RxSlider2"};
-const QStringList kProfileSet{"GroupBox1", "GroupBox3", "SpeedButton2", "SpeedButton7",
-                              "Button1",   "TabSheet2", "LMDGroupBox2"};
-
-// The bit names of the two lists, bit 0 first.
-const QStringList kDesignS216{"Dis. Power Drop", "Dis. 15 dB txlevel", "Dis. offset",   "not used",
-                              "not used",        "Noise Filters",      "Noise Filters", "Max speed"};
-const QStringList kS216A{"Dis. Power Drop", "Dis. 15 dB txlevel", "Dis. offset",  "Test",
-                         "Not used",        "Not used",           "Noise filter", "Noise filter"};
-const QStringList kS216B{"Dis. Power Drop", "Dis. 15 dB txlevel", "Dis. offset", "Test", "Test",
-                         "Noise filter",    "Noise filter",       "Max speed"};
-const QStringList kDesignSecond{"listen renegs", "show renegs", "disabled", "disabled",
-                                "disabled",      "disabled",    "disabled", "disabled"};
-const QStringList kS17A{"Mute All", "Listen renegs", "Show renegs", "Not used",
-                        "Not used", "Not used",      "Not used",    "Not used"};
-const QStringList kS218A{"Listen renegs", "Show renegs", "Test speed", "Mute All",
-                         "Not used",      "Not used",    "Not used",   "Not used"};
-const QStringList kS218B{"Listen renegs", "Show renegs",   "Mute",     "Noise filter",
-                         "ForceFB test1", "ForceFB test2", "Not used", "Not used"};
-const QStringList kS218C{"Listen renegs", "Show renegs", "Not used", "Not used",
-                         "Not used",      "Not used",    "Not used", "Not used"};
-const QStringList kS218D{"Listen renegs", "Show renegs", "Not used", "Force FallBack",
-                         "Not used",      "Not used",    "Not used", "Not used"};
-const QStringList kS218E{"Listen renegs", "Show renegs", "Test speed", "Force FallBack",
-                         "Not used",      "Not used",    "Not used",   "Not used"};
-const QStringList kS218F{"Listen renegs", "Show renegs", "Reserved", "Force FallBack",
-                         "Not used",      "Not used",    "Not used", "Not used"};
 
 template <class T = QWidget>
 T* control(const ModemAppFixture& f, std::string_view name) {

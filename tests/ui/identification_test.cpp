@@ -9,32 +9,16 @@
 #include "app/design.h"
 #include "app/settings_store.h"
 #include "support/app_fixture.h"
+#include "support/profile_expectations.h"
 
 using lintari::SettingsStore;
 using lintari::testing_support::AppFixture;
 using lintari::testing_support::RecordingMessageBoxes;
 namespace design = lintari::design;
 
+using namespace lintari::testing_support::expected;
+
 namespace {
-
-const QString kUnsupported = QStringLiteral("данная версия микропрограммы не поддерживается");
-
-// The controls whose enabled state depends on the firmware build.
-const QStringList kWatched{"GroupBox1", "GroupBox3",    "SpeedButton2", "SpeedButton7", "Button1",
-                           "TabSheet2", "LMDGroupBox2", "GroupBox4",    "RxSlider2"};
-const QStringList kProfileSet{"GroupBox1", "GroupBox3", "SpeedButton2", "SpeedButton7",
-                              "Button1",   "TabSheet2", "LMDGroupBox2"};
-
-const QStringList kDesignS216{"Dis. Power Drop", "Dis. 15 dB txlevel", "Dis. offset",   "not used",
-                              "not used",        "Noise Filters",      "Noise Filters", "Max speed"};
-const QStringList kDesignSecond{"listen renegs", "show renegs", "disabled", "disabled",
-                                "disabled",      "disabled",    "disabled", "disabled"};
-const QStringList kS216B{"Dis. Power Drop", "Dis. 15 dB txlevel", "Dis. offset", "Test", "Test",
-                         "Noise filter",    "Noise filter",       "Max speed"};
-const QStringList kS17A{"Mute All", "Listen renegs", "Show renegs", "Not used",
-                        "Not used", "Not used",      "Not used",    "Not used"};
-const QStringList kS218C{"Listen renegs", "Show renegs", "Not used", "Not used",
-                         "Not used",      "Not used",    "Not used", "Not used"};
 
 template <class T = QWidget>
 T* control(const AppFixture& f, std::string_view name) {

@@ -235,13 +235,20 @@ class Modem:
 
 
 class Cost:
-    def __init__(self, ticks, wakeups, ended, started):
-        self.ticks, self.wakeups, self.ended, self.started = ticks, wakeups, ended, started
+    """What a stretch of time cost a program: CPU ticks, wake-ups (by the
+    name of the thread that woke), threads that ended or started."""
+
+    def __init__(self, ticks, woken, ended, started):
+        self.ticks, self.woken, self.ended, self.started = ticks, woken, ended, started
+        self.wakeups = sum(woken.values())
 
     def text(self, seconds):
-        text = f"{self.ticks} ticks, {self.wakeups} wake-ups / {seconds:g} s"
+        text = f"{self.ticks} ticks, {self.wakeups} wake-ups"
+        if self.woken:
+            text += " (" + ", ".join(f"{name} {count}" for name, count in sorted(self.woken.items())) + ")"
+        text += f" / {seconds:g} s"
         if self.ended or self.started:
-            text += f" ({self.ended} threads ended, {self.started} started)"
+            text += f"; {self.ended} threads ended, {self.started} started"
         return text
 
 
@@ -292,14 +299,19 @@ class Launched:
     def thread_switches(self):
         """Context switches of each thread of the program, by thread id: each
         is a wake-up or a preemption."""
-        counts = {}
+        return {tid: count for tid, (_, count) in self._threads().items()}
+
+    def _threads(self):
+        """Name and context switches of each thread, by thread id."""
+        threads = {}
         for task in Path(f"/proc/{self.pid}/task").iterdir():
             try:
+                name = (task / "comm").read_text().strip()
                 lines = (task / "status").read_text().splitlines()
             except (FileNotFoundError, ProcessLookupError):
                 continue
-            counts[task.name] = sum(int(line.split()[1]) for line in lines if "ctxt_switches:" in line)
-        return counts
+            threads[task.name] = (name, sum(int(line.split()[1]) for line in lines if "ctxt_switches:" in line))
+        return threads
 
     def wakeups(self):
         return sum(self.thread_switches().values())
@@ -329,16 +341,19 @@ class Launched:
         return self.end_idle(start)
 
     def begin_idle(self):
-        return self.cpu_ticks(), self.thread_switches()
+        return self.cpu_ticks(), self._threads()
 
     def end_idle(self, start):
-        """CPU ticks, wake-ups, and threads that ended or started since
-        begin_idle(); a thread that ended takes its last wake-ups with it."""
+        """The cost since begin_idle(); a thread that ended takes its last
+        wake-ups with it."""
         ticks, before = start
-        after = self.thread_switches()
-        wakeups = sum(after[t] - before[t] for t in after if t in before)
-        wakeups += sum(after[t] for t in after if t not in before)
-        return Cost(self.cpu_ticks() - ticks, wakeups, len(before.keys() - after.keys()),
+        after = self._threads()
+        woken = {}
+        for tid, (name, count) in after.items():
+            delta = count - before[tid][1] if tid in before else count
+            if delta:
+                woken[name] = woken.get(name, 0) + delta
+        return Cost(self.cpu_ticks() - ticks, woken, len(before.keys() - after.keys()),
                     len(after.keys() - before.keys()))
 
     def settle(self, quiet=0.5, limit=20.0):

@@ -6,31 +6,8 @@
 #include <QApplication>
 #include <QTabWidget>
 #include <QWidget>
-#include <QWindow>
-#include <chrono>
-#include <cstdio>
 
-namespace {
-
-class FirstExposeReport : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-      const auto now = std::chrono::steady_clock::now().time_since_epoch();
-      std::fprintf(stderr, "shown %lld\n",
-                   static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-      std::fflush(stderr);
-      watched->removeEventFilter(this);
-      deleteLater();
-    }
-    return false;
-  }
-};
-
-}  // namespace
+#include "ui/expose_report.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -44,6 +21,6 @@ int main(int argc, char* argv[]) {
     tabs->addTab(new QWidget, QString::fromUtf8(caption));
   }
   window.show();
-  window.windowHandle()->installEventFilter(new FirstExposeReport(window.windowHandle()));
+  lintari::ui::reportFirstExpose(&window);
   return QApplication::exec();
 }

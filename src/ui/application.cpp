@@ -3,9 +3,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QSystemTrayIcon>
-#include <QWindow>
-#include <chrono>
-#include <cstdio>
 #include <stdexcept>
 
 #include "app/design.h"
@@ -16,6 +13,7 @@
 #include "platform/xdg_shell.h"
 #include "ui/diagram_window.h"
 #include "ui/error_box.h"
+#include "ui/expose_report.h"
 #include "ui/handler_binding.h"
 #include "ui/main_frame.h"
 #include "ui/port_pump.h"
@@ -30,32 +28,10 @@ static void initLintariResources() { Q_INIT_RESOURCE(lintari); }
 namespace lintari::ui {
 namespace {
 
-// LINTARI_REPORT_SHOWN=1 prints one line "shown <ns>" on standard error when
-// the main window is first exposed, <ns> being CLOCK_MONOTONIC (which
-// steady_clock reads on Linux), so that a benchmark can time start-up against
-// its own launch time on the same clock.
-class FirstExposeReport : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
-      const auto now = std::chrono::steady_clock::now().time_since_epoch();
-      std::fprintf(stderr, "shown %lld\n",
-                   static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(now).count()));
-      std::fflush(stderr);
-      watched->removeEventFilter(this);
-      deleteLater();
-    }
-    return false;
-  }
-};
-
-void reportFirstExpose(QWidget* window) {
-  if (qEnvironmentVariable("LINTARI_REPORT_SHOWN") != QLatin1String("1")) return;
-  QWindow* handle = window->windowHandle();
-  if (handle != nullptr) handle->installEventFilter(new FirstExposeReport(handle));
+// LINTARI_REPORT_SHOWN=1 reports when the main window is first exposed,
+// for the program benchmark.
+void reportFirstExposeWhenAsked(QWidget* window) {
+  if (qEnvironmentVariable("LINTARI_REPORT_SHOWN") == QLatin1String("1")) reportFirstExpose(window);
 }
 
 }  // namespace
@@ -139,7 +115,7 @@ int runLintari(int argc, char** argv) {
   guarded([&hive] { hive.check(); });
   QObject::connect(&lintari, &LintariApp::ended, &application, [] { QCoreApplication::exit(0); });
   lintari.start();
-  reportFirstExpose(lintari.mainWindow());
+  reportFirstExposeWhenAsked(lintari.mainWindow());
   return QApplication::exec();
 }
 
